@@ -1,0 +1,7 @@
+#include "forms.h"
+
+Forms &forms()
+{
+    static Forms f;
+    return f;
+}

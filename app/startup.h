@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+class MainForm;
+
+// "major.minor" from the build's version: "2.11".
+QString versionText(int major, int minor);
+
+// The start: version text, settings, the splash while the data files load,
+// then the main window.
+void ProgramStart();
+
+// The exit: stores the window positions and settings, closes every window and
+// ends the event loop. Runs once; later calls do nothing. closing: started by
+// the main window's close request, which then closes the window itself.
+void ExitSequence(MainForm *mainForm, bool closing = false);
