@@ -367,6 +367,13 @@ private Q_SLOTS:
         w->ReVeiwInfo();
         QCOMPARE(w->FileCount->text(), QStringLiteral("40000"));
         QCOMPARE(w->MaxDataCount->text(), QStringLiteral("40000"));
+        // A long count is never cut off: its label grows to the left.
+        App().settings.DataFileCount = 32767;
+        App().table = RecordTable::fromJoinedLines(QStringList(9999999, QStringLiteral("1234567890")));
+        w->ReVeiwInfo();
+        QVERIFY(w->FileCount->sizeHint().width() <= w->FileCount->width());
+        QVERIFY(w->MaxDataCount->sizeHint().width() <= w->MaxDataCount->width());
+        QCOMPARE(w->MaxDataCount->geometry().right(), Twips::rect(2040, 840, 975, 255).right());
         App().table.clear();
         App().settings.DataFileCount = 0;
     }

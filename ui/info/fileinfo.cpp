@@ -50,10 +50,24 @@ FileInfo::FileInfo()
     Ok_Key->setFocus();
 }
 
+namespace {
+// A right-aligned count too long for its label grows to the left, so that
+// no digit is cut off; its right edge stays against "File" or "件".
+void setCount(QLabel *label, const QRect &layout, qsizetype count)
+{
+    label->setText(QString::number(count));
+    const int need = label->sizeHint().width();
+    QRect r = layout;
+    if (need > r.width())
+        r.setLeft(r.right() + 1 - need);
+    label->setGeometry(r);
+}
+}
+
 void FileInfo::ReVeiwInfo()
 {
-    FileCount->setText(QString::number(App().settings.DataFileCount));
-    MaxDataCount->setText(QString::number(App().table.DataCount()));
+    setCount(FileCount, Twips::rect(1920, 360, 975, 255), App().settings.DataFileCount);
+    setCount(MaxDataCount, Twips::rect(2040, 840, 975, 255), App().table.DataCount());
 }
 
 void FileInfo::showEvent(QShowEvent *e)
