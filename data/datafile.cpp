@@ -40,6 +40,10 @@
 #include <array>
 #include <cstring>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr QStringView HeaderLine = u"QUENTAR@V2";
@@ -280,9 +284,21 @@ FileOutcome ReadDataFile(const QString &FileName, RecordTable &LoadLines)
 
     QByteArray bytes;
     {
-        QFile file(FileName);
-        if (!file.open(QIODevice::ReadOnly))
+        // Opened without blocking and checked again on the open file, so a
+        // file swapped for a FIFO after the test above cannot block either.
+        const int fd = ::open(QFile::encodeName(FileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
             return FileOutcome::CannotRead;
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            return FileOutcome::NotRegular;
+        }
+        QFile file;
+        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            return FileOutcome::CannotRead;
+        }
         bytes = file.readAll();
         if (file.error() != QFileDevice::NoError)
             return FileOutcome::CannotRead;
