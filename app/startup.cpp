@@ -25,9 +25,6 @@ QString versionText(int major, int minor)
     return QString::number(major) + u'.' + QString::number(minor);
 }
 
-namespace {
-// Lets the window system map and draw a window that was just shown, so that
-// it is on screen before the thread blocks.
 void paintNow(QWidget *w)
 {
     QElapsedTimer t;
@@ -37,6 +34,8 @@ void paintNow(QWidget *w)
     w->repaint();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
+
+namespace {
 
 // A position in twips as the store's 16-bit integer, rounded and clamped.
 qint16 toStored(double twips)

@@ -3,6 +3,11 @@
 #include <QString>
 
 class MainForm;
+class QWidget;
+
+// Lets the window system map and draw a window that was just shown, so that
+// it stays on the screen while the thread is busy.
+void paintNow(QWidget *w);
 
 // "major.minor" from the build's version: "2.11".
 QString versionText(int major, int minor);

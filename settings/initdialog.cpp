@@ -1,5 +1,7 @@
 #include "initdialog.h"
 
+#include "app/startup.h"
+
 #include "dialogseam.h"
 #include "programsettings.h"
 #include "settingsstore.h"
@@ -47,17 +49,6 @@ QString entry(int n)
 bool hasText(const QString &s)
 {
     return std::any_of(s.cbegin(), s.cend(), [](QChar c) { return c != QLatin1Char(' '); });
-}
-
-// Lets the window system map and draw a window just shown, so that it stays
-// on the screen while the thread is busy.
-void paintNow(QWidget *w)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 500 && !(w->windowHandle() && w->windowHandle()->isExposed()))
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
-    w->repaint();
 }
 
 QPushButton *button(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry)

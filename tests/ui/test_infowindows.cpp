@@ -13,6 +13,7 @@
 #include "ui/info/ver.h"
 
 #include "fixtures.h"
+#include "uitest.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -54,35 +55,6 @@ void closeAll()
     forms().fileLoadingInfo.close();
     forms().init.close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-// Where CenterForm must put w, in twips.
-QPointF centred(const QWidget *w)
-{
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    const QSize outer = outerSize(w);
-    return QPointF(Twips::fromPx(screen.x()) + (Twips::fromPx(screen.width()) - Twips::fromPx(outer.width())) / 2,
-                   Twips::fromPx(screen.y()) + (Twips::fromPx(screen.height()) - Twips::fromPx(outer.height())) / 2);
-}
-
-// Runs body once the modal loop that open() starts is running; a dialog
-// left open by a failing body is hidden after a while so the test ends.
-void whileModal(const std::function<void()> &open, const std::function<void()> &body)
-{
-    bool ran = false;
-    QTimer::singleShot(0, qApp, [&] {
-        ran = true;
-        body();
-    });
-    QTimer safety;
-    safety.setSingleShot(true);
-    QObject::connect(&safety, &QTimer::timeout, qApp, [] {
-        if (QWidget *m = QApplication::activeModalWidget())
-            m->hide();
-    });
-    safety.start(10000);
-    open();
-    QVERIFY(ran);
 }
 
 // Presses key in window w as the window system delivers it: to the focus
