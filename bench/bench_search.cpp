@@ -12,6 +12,8 @@
 
 #include <QDir>
 
+#include "tests/search/slidingsearch.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -54,32 +56,12 @@ DataSet &dataSet(int times)
     return *set;
 }
 
-QStringView trimBlanks(QStringView s)
-{
-    while (!s.isEmpty() && s.front() == u' ')
-        s = s.sliced(1);
-    while (!s.isEmpty() && s.back() == u' ')
-        s.chop(1);
-    return s;
-}
-
 // The sliding comparison as written, then the lines in list order.
-QStringList slidingSearch(const RecordTable &table, QStringView P)
+QStringList slidingLines(const RecordTable &table, QStringView P)
 {
     QStringList lines;
-    if (trimBlanks(P).isEmpty())
-        return lines;
-    const qsizetype k = P.size();
-    for (qsizetype i = 1; i <= table.DataCount(); ++i) {
-        const QStringView T = table.DataTexts(i);
-        const qsizetype last = T.size() - k + 1;
-        for (qsizetype j = 1; j <= last; ++j) {
-            if (trimBlanks(T.mid(j - 1, k)) == P) {
-                lines << resultLine(table, i);
-                break;
-            }
-        }
-    }
+    for (std::uint32_t i : slidingSearch(table, P))
+        lines << resultLine(table, i);
     std::stable_sort(lines.begin(), lines.end(), [](const QString &a, const QString &b) {
         if (const int c = a.compare(b, Qt::CaseInsensitive))
             return c < 0;
@@ -124,7 +106,7 @@ void sliding(benchmark::State &state, int times, QString key)
     const DataSet &d = dataSet(times);
     std::size_t hits = 0;
     for (auto _ : state) {
-        const QStringList lines = slidingSearch(d.table, key);
+        const QStringList lines = slidingLines(d.table, key);
         hits = std::size_t(lines.size());
         benchmark::DoNotOptimize(lines.constData());
     }
