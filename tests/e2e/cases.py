@@ -44,11 +44,9 @@ def expect_search_box(desk, text, what):
     log("ok:", what)
 
 
-def default_window_stile(**changes):
-    values = {"ClipBoardSearch": "0", "DataSource": "0", "IncSerON": "0",
-              "Window2X": "1110", "Window2Y": "1470", "WindowX": "2000", "WindowY": "1400"}
-    values.update({k: str(v) for k, v in changes.items()})
-    return values
+# What the first exit stores: the defaults, and the dialog's initial position.
+DEFAULT_WINDOW_STILE = {"ClipBoardSearch": "0", "DataSource": "0", "IncSerON": "0",
+                        "Window2X": "1110", "Window2Y": "1470", "WindowX": "2000", "WindowY": "1400"}
 
 
 def data_file_section(files, **more):
@@ -58,7 +56,7 @@ def data_file_section(files, **more):
     return values
 
 
-def open_settings(desk, app):
+def open_settings(desk):
     """設定(&I) on the menu bar: the settings dialog, modal and active."""
     desk.key("alt+i")
     dialog = desk.find_window("設定")
@@ -112,7 +110,7 @@ def first_start(desk):
 
     app.exit_by_menu()
     expect_equal(desk.read_settings(), {
-        "WindowStile": default_window_stile(),
+        "WindowStile": DEFAULT_WINDOW_STILE,
         "DataFile": {"Dir": os.path.dirname(desk.program), "MaxDataFile": "0"},
     }, "settings stored at the first exit")
 
@@ -200,7 +198,7 @@ def settings_dialog(desk):
     desk.key("ctrl+v", "Return", "ctrl+c")
     desk.expect_clipboard_kept("首里赤", "before the addition the key finds nothing")
 
-    dialog = open_settings(desk, app)
+    dialog = open_settings(desk)
     _, outer = desk.geometry(dialog)
     centre = ((SCREEN_W - outer[2]) / 2, (SCREEN_H - outer[3]) / 2)
     if abs(outer[0] - centre[0]) > 3 or abs(outer[1] - centre[1]) > 3:
@@ -246,7 +244,7 @@ def wm_close(desk):
         desk.type("Cedar")
         desk.key("ctrl+c")
         desk.expect_clipboard(crlf(*CEDAR_LINES), "both files loaded, incremental search on")
-        dialog = open_settings(desk, app)
+        dialog = open_settings(desk)
         _, outer = desk.geometry(dialog)
         press_ok(desk, app, dialog)
         if way == "menu":

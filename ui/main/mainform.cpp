@@ -170,6 +170,24 @@ void MainForm::changeEvent(QEvent *e)
         applyLayoutRule();
 }
 
+// The window system keeps the outer height from going below the minimum;
+// the frame is known only once the window is shown, so this follows it.
+void MainForm::updateMinimumHeight()
+{
+    const int frame = std::max(0, frameGeometry().height() - geometry().height());
+    const int minimum = Twips::toPx(MinimumHeight) - frame;
+    if (minimumHeight() != minimum)
+        setMinimumHeight(minimum);
+}
+
+bool MainForm::event(QEvent *e)
+{
+    const bool done = Window<QMainWindow>::event(e);
+    if (e->type() == QEvent::Show || e->type() == QEvent::Move || e->type() == QEvent::WindowActivate)
+        updateMinimumHeight();
+    return done;
+}
+
 void MainForm::applyLayoutRule()
 {
     if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
@@ -179,9 +197,7 @@ void MainForm::applyLayoutRule()
     const int frame = std::max(0, frameGeometry().height() - geometry().height());
     const int outer = height() + frame;
     const int minimum = Twips::toPx(MinimumHeight);
-    // The window system keeps the outer height from going below the minimum.
-    if (minimumHeight() != minimum - frame)
-        setMinimumHeight(minimum - frame);
+    updateMinimumHeight();
     const QPoint infoPos = SearchInfo->pos();
     if (outer > minimum) {
         Report->resize(Report->width(), Twips::toPx(Twips::fromPx(outer) - ReportBelowTop));

@@ -53,6 +53,7 @@ public:
     QLabel *SearchInfo = nullptr;
 
 protected:
+    bool event(QEvent *e) override;
     void resizeEvent(QResizeEvent *e) override;
     void changeEvent(QEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
@@ -61,6 +62,7 @@ protected:
 private:
     void buildMenus();
     void applyLayoutRule();
+    void updateMinimumHeight();
     void searchKeyClick();
     void sourceChanged();
     void openSettings();
