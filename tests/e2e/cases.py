@@ -97,6 +97,12 @@ def first_start(desk):
     client, _ = desk.geometry(app.main)
     expect_equal(client[2], round(6240 / TWIPS_PER_PX), "client area 6240 twips wide")
 
+    # A window made lower than the minimum stays 2200 twips high, frame included.
+    desk.x("xdotool", "windowsize", str(app.main), str(client[2]), "40", check=True)
+    minimum = round(2200 / TWIPS_PER_PX)
+    wait_for("the minimum outer height", lambda: desk.geometry(app.main)[1][3] == minimum)
+    log("ok: outer height held at the minimum")
+
     desk.set_clipboard("before")
     desk.key("ctrl+c")
     desk.expect_clipboard("", "Ctrl+C on the empty list copies the empty text")
