@@ -12,20 +12,23 @@ void installFontSubstitutions()
     QApplication::setFont(gothicFont(9));
 }
 
-QFont gothicFont(double points, bool bold, bool italic)
+namespace {
+QFont font(const QString &face, double points, bool bold, bool italic)
 {
-    QFont f(GothicFace);
+    QFont f(face);
     f.setPointSizeF(points);
     f.setBold(bold);
     f.setItalic(italic);
     return f;
 }
+}
+
+QFont gothicFont(double points, bool bold, bool italic)
+{
+    return font(GothicFace, points, bold, italic);
+}
 
 QFont timesFont(double points, bool bold, bool italic)
 {
-    QFont f(TimesFace);
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    f.setItalic(italic);
-    return f;
+    return font(TimesFace, points, bold, italic);
 }

@@ -13,9 +13,18 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QRectF>
 
 namespace {
 constexpr double ClientWidth = 3990, ClientHeight = 2070;
+// Where the two counts stand in Frame1, in twips.
+const QRectF FileCountRect(1920, 360, 975, 255);
+const QRectF DataCountRect(2040, 840, 975, 255);
+
+QRect px(const QRectF &twips)
+{
+    return Twips::rect(twips.x(), twips.y(), twips.width(), twips.height());
+}
 }
 
 FileInfo::FileInfo()
@@ -41,10 +50,11 @@ FileInfo::FileInfo()
     const QFont font = gothicFont(12);
     Label1 = label(Frame1, QStringLiteral("Label1"), QStringLiteral("データファイル数"), 240, 360, 1695, 255, font);
     Label2 = label(Frame1, QStringLiteral("Label2"), QStringLiteral("データ数"), 240, 840, 1335, 255, font);
-    FileCount = label(Frame1, QStringLiteral("FileCount"), QStringLiteral("MaxFile"), 1920, 360, 975, 255, font, Qt::AlignRight);
+    FileCount = label(Frame1, QStringLiteral("FileCount"), QStringLiteral("MaxFile"), FileCountRect.x(), FileCountRect.y(),
+                      FileCountRect.width(), FileCountRect.height(), font, Qt::AlignRight);
     Label3 = label(Frame1, QStringLiteral("Label3"), QStringLiteral("件"), 3120, 840, 255, 255, font);
-    MaxDataCount = label(Frame1, QStringLiteral("MaxDataCount"), QStringLiteral("MaxData"), 2040, 840, 975, 255, font,
-                         Qt::AlignRight);
+    MaxDataCount = label(Frame1, QStringLiteral("MaxDataCount"), QStringLiteral("MaxData"), DataCountRect.x(), DataCountRect.y(),
+                         DataCountRect.width(), DataCountRect.height(), font, Qt::AlignRight);
     Label4 = label(Frame1, QStringLiteral("Label4"), QStringLiteral("File"), 3120, 360, 375, 255, font);
 
     Ok_Key->setFocus();
@@ -66,8 +76,8 @@ void setCount(QLabel *label, const QRect &layout, qsizetype count)
 
 void FileInfo::ReVeiwInfo()
 {
-    setCount(FileCount, Twips::rect(1920, 360, 975, 255), App().settings.DataFileCount);
-    setCount(MaxDataCount, Twips::rect(2040, 840, 975, 255), App().table.DataCount());
+    setCount(FileCount, px(FileCountRect), App().settings.DataFileCount);
+    setCount(MaxDataCount, px(DataCountRect), App().table.DataCount());
 }
 
 void FileInfo::showEvent(QShowEvent *e)
@@ -78,17 +88,12 @@ void FileInfo::showEvent(QShowEvent *e)
 
 void FileInfo::keyPressEvent(QKeyEvent *e)
 {
-    // Ok_Key is the cancel button too: Esc clicks it.
-    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
-        Ok_Key->click();
-        return;
-    }
-    Window<QDialog>::keyPressEvent(e);
+    // Ok_Key is the cancel button too.
+    if (!InfoLayout::escapeClicks(e, Ok_Key))
+        Window<QDialog>::keyPressEvent(e);
 }
 
 void showFileInfoWindow()
 {
-    FileInfo *w = forms().fileInfo.get();
-    CenterForm(w);
-    w->exec();
+    InfoLayout::showCentredModal(forms().fileInfo.get());
 }

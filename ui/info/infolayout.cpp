@@ -1,5 +1,13 @@
 #include "infolayout.h"
 
+#include <QKeyEvent>
+
+#include <QDialog>
+
+#include <QAbstractButton>
+
+#include "app/centerform.h"
+
 #include "app/twips.h"
 
 #include <QIcon>
@@ -28,6 +36,20 @@ QLabel *label(QWidget *parent, const QString &name, const QString &text, double 
 QIcon programIcon()
 {
     return QIcon(QStringLiteral(":/pellarin.png"));
+}
+
+bool escapeClicks(QKeyEvent *e, QAbstractButton *ok)
+{
+    if (e->key() != Qt::Key_Escape || e->modifiers() != Qt::NoModifier)
+        return false;
+    ok->click();
+    return true;
+}
+
+void showCentredModal(QDialog *window)
+{
+    CenterForm(window);
+    window->exec();
 }
 
 }

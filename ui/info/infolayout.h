@@ -6,6 +6,9 @@
 #include <QString>
 #include <Qt>
 
+class QAbstractButton;
+class QDialog;
+class QKeyEvent;
 class QLabel;
 class QWidget;
 
@@ -26,5 +29,12 @@ QLabel *label(QWidget *parent, const QString &name, const QString &text, double 
 
 // The program's icon, which every window of it carries.
 QIcon programIcon();
+
+// For a window whose Ok button is its cancel button too: a plain Esc clicks
+// it. True when the key was taken.
+bool escapeClicks(QKeyEvent *e, QAbstractButton *ok);
+
+// Centres the window and shows it modally (the menu's way of opening it).
+void showCentredModal(QDialog *window);
 
 }

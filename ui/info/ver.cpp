@@ -52,17 +52,12 @@ void Ver::showEvent(QShowEvent *e)
 
 void Ver::keyPressEvent(QKeyEvent *e)
 {
-    // Command1 is the cancel button too: Esc clicks it.
-    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
-        Command1->click();
-        return;
-    }
-    Window<QDialog>::keyPressEvent(e);
+    // Command1 is the cancel button too.
+    if (!InfoLayout::escapeClicks(e, Command1))
+        Window<QDialog>::keyPressEvent(e);
 }
 
 void showVersionWindow()
 {
-    Ver *w = forms().ver.get();
-    CenterForm(w);
-    w->exec();
+    InfoLayout::showCentredModal(forms().ver.get());
 }
