@@ -3,7 +3,6 @@
 #include "infolayout.h"
 
 #include "app/appstate.h"
-#include "app/centerform.h"
 #include "app/fonts.h"
 #include "app/forms.h"
 #include "app/twips.h"
