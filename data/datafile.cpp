@@ -28,7 +28,8 @@
 //   files, empty paths, directories, FIFOs, sockets, devices, dangling links
 //   and files whose name begins with "." are skipped without being opened, so
 //   nothing ever blocks. A file that cannot be opened or read is skipped too.
-// - Files are opened read-only, never written.
+// - Files are opened read-only, never written. The first 11 bytes decide
+//   whether a file is a data file before any more of it is read.
 
 #include "datafile.h"
 
@@ -38,6 +39,7 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <cstring>
 
 #include <fcntl.h>
@@ -258,6 +260,69 @@ bool isUsableFile(const QString &fileName)
     return !info.fileName().startsWith(u'.') && info.isFile();
 }
 
+// The header line and the CR that ends it: enough bytes to tell a data file.
+constexpr qsizetype HeaderBytes = 11;
+
+// What the first bytes of a file settle on their own: a wrong header, or a
+// file too short to reach a section line. Empty when the header is right.
+std::optional<FileOutcome> headerOutcome(QByteArrayView head)
+{
+    const QByteArrayView header("QUENTAR@V2");
+    if (head.isEmpty())
+        return FileOutcome::NoSectionLine;
+    // Code page 932 maps only ASCII bytes to ASCII characters, so the header
+    // line is these very bytes, ended by a CR or by the end of the file.
+    if (!head.startsWith(header) || (head.size() > header.size() && head[header.size()] != '\r'))
+        return FileOutcome::WrongHeader;
+    if (head.size() == header.size())
+        return FileOutcome::NoSectionLine;
+    return std::nullopt;
+}
+
+// A listed file opened for reading with its first bytes read and checked.
+// outcome is Read when the file starts like a data file.
+struct OpenedFile
+{
+    explicit OpenedFile(const QString &fileName)
+    {
+        if (!isUsableFile(fileName)) {
+            outcome = FileOutcome::NotRegular;
+            return;
+        }
+        // Opened without blocking and checked again on the open file, so a
+        // file swapped for a FIFO after the test above cannot block either.
+        const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            outcome = FileOutcome::CannotRead;
+            return;
+        }
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            outcome = FileOutcome::NotRegular;
+            return;
+        }
+        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            outcome = FileOutcome::CannotRead;
+            return;
+        }
+        size = qsizetype(st.st_size);
+        head = file.read(HeaderBytes);
+        if (file.error() != QFileDevice::NoError)
+            outcome = FileOutcome::CannotRead;
+        else if (const auto early = headerOutcome(head))
+            outcome = *early;
+        else
+            outcome = FileOutcome::Read;
+    }
+
+    QFile file;
+    QByteArray head;
+    qsizetype size = 0;
+    FileOutcome outcome = FileOutcome::CannotRead;
+};
+
 }  // namespace
 
 QString describeOutcome(FileOutcome outcome)
@@ -277,32 +342,10 @@ QString describeOutcome(FileOutcome outcome)
     return QString();
 }
 
-FileOutcome ReadDataFile(const QString &FileName, RecordTable &LoadLines)
+FileOutcome ReadDataBytes(QByteArrayView bytes, RecordTable &LoadLines)
 {
-    if (!isUsableFile(FileName))
-        return FileOutcome::NotRegular;
-
-    QByteArray bytes;
-    {
-        // Opened without blocking and checked again on the open file, so a
-        // file swapped for a FIFO after the test above cannot block either.
-        const int fd = ::open(QFile::encodeName(FileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0)
-            return FileOutcome::CannotRead;
-        struct stat st {};
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            ::close(fd);
-            return FileOutcome::NotRegular;
-        }
-        QFile file;
-        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-            ::close(fd);
-            return FileOutcome::CannotRead;
-        }
-        bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            return FileOutcome::CannotRead;
-    }
+    if (const auto early = headerOutcome(bytes.first(std::min(bytes.size(), HeaderBytes))))
+        return *early;
 
     SectionReader reader(LoadLines);
 
@@ -316,11 +359,23 @@ FileOutcome ReadDataFile(const QString &FileName, RecordTable &LoadLines)
         forEachLine(QStringView(text), QChar(u'\r'), QChar(u'\n'),
                     [&](QStringView line) { return reader.take(line); });
     } else {
-        forEachLine(QByteArrayView(bytes), '\r', '\n', [&](QByteArrayView line) {
+        forEachLine(bytes, '\r', '\n', [&](QByteArrayView line) {
             return reader.take(decodeCp932(line));
         });
     }
     return reader.outcome();
+}
+
+FileOutcome ReadDataFile(const QString &FileName, RecordTable &LoadLines)
+{
+    OpenedFile file(FileName);
+    if (file.outcome != FileOutcome::Read)
+        return file.outcome;
+    QByteArray bytes = file.head;
+    bytes += file.file.readAll();
+    if (file.file.error() != QFileDevice::NoError)
+        return FileOutcome::CannotRead;
+    return ReadDataBytes(bytes, LoadLines);
 }
 
 std::vector<FileLoadResult> FileReload(RecordTable &table, const QStringList &DataFiles, qsizetype DataFileCount)
@@ -332,11 +387,13 @@ std::vector<FileLoadResult> FileReload(RecordTable &table, const QStringList &Da
     // bytes, which leaves room for the section text repeated in every joined
     // line, and a record line takes some 25 bytes. The table grows past this
     // when it must.
+    // Only files that start like a data file count: a huge file of anything
+    // else costs neither memory nor time.
     qsizetype bytes = 0;
     for (qsizetype f = 1; f <= DataFileCount; ++f) {
-        const QString name = entry(f);
-        if (isUsableFile(name))
-            bytes += QFileInfo(name).size();
+        const OpenedFile file(entry(f));
+        if (file.outcome == FileOutcome::Read)
+            bytes += file.size;
     }
     table.reserve(bytes / 24 + 1, bytes);
 

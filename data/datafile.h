@@ -19,7 +19,12 @@ QString describeOutcome(FileOutcome outcome);
 
 // Reads one data file and appends its records to LoadLines, in file order.
 // A file that cannot be used appends nothing.
+// Only the first bytes of a file are read before its header is known to be
+// right, so a large file of anything else is rejected at once.
 FileOutcome ReadDataFile(const QString &FileName, RecordTable &LoadLines);
+
+// The same on a file's content already in memory.
+FileOutcome ReadDataBytes(QByteArrayView bytes, RecordTable &LoadLines);
 
 struct FileLoadResult {
     QString fileName;

@@ -6,6 +6,7 @@
 #include "app/fonts.h"
 #include "app/startup.h"
 #include "app/twips.h"
+#include "search/cliptext.h"
 #include "settings/programsettings.h"
 #include "ui/main/menucommands.h"
 
@@ -293,8 +294,7 @@ bool MainForm::reportSelected(int i) const
 
 QString MainForm::LineCutter(const QString &Char)
 {
-    const qsizetype cr = Char.indexOf(QChar(u'\r'));
-    return cr < 0 ? Char : Char.left(cr);
+    return firstLine(Char);
 }
 
 void MainForm::EditPaste()
@@ -306,54 +306,28 @@ void MainForm::EditPaste()
     Source->setText(LineCutter(clipboard->text()));
 }
 
-namespace {
-const QString LineEnd = QStringLiteral("\r\n");
-const QChar NotFoundMark = NotFoundLine.front();
-
-enum class Take { All, Selected, SelectedNumbers };
-
-bool guarded(const MainForm *w)
+void MainForm::copyLines(CopyTake take) const
 {
-    return w->reportLine(0).startsWith(NotFoundMark);
-}
-
-QString collect(const MainForm *w, Take take)
-{
-    const int n = w->reportCount();
-    QString out;
-    for (int i = 0; i < n; ++i) {
-        if (take != Take::All && !w->reportSelected(i))
-            continue;
-        const QString line = w->reportLine(i);
-        out += take == Take::SelectedNumbers ? QStringView(line).left(8) : QStringView(line);
-        out += LineEnd;
-    }
-    if (take == Take::SelectedNumbers && !out.isEmpty())
-        out.chop(LineEnd.size());
-    return out;
-}
-
-void copy(const MainForm *w, Take take)
-{
-    if (guarded(w))
+    if (copyRefused(reportLine(0)))
         return;
-    QGuiApplication::clipboard()->setText(collect(w, take));
-}
+    QGuiApplication::clipboard()->setText(copyText(
+        reportCount(), take, [this](qsizetype i) { return reportLine(int(i)); },
+        [this](qsizetype i) { return reportSelected(int(i)); }));
 }
 
 void MainForm::EditCopy()
 {
-    copy(this, Take::All);
+    copyLines(CopyTake::All);
 }
 
 void MainForm::EditSelectCopy()
 {
-    copy(this, Take::Selected);
+    copyLines(CopyTake::Selected);
 }
 
 void MainForm::EditNumCopy()
 {
-    copy(this, Take::SelectedNumbers);
+    copyLines(CopyTake::SelectedNumbers);
 }
 
 // ---------------------------------------------------------------- settings and data

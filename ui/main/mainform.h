@@ -10,6 +10,7 @@ class QLineEdit;
 class QListView;
 class QPushButton;
 class ReportModel;
+enum class CopyTake;
 
 // The main window: search box, search button, result list and status label
 // under the menu bar. It hosts the program's public operations.
@@ -68,6 +69,7 @@ private:
     void openSettings();
     void openFileInfo();
     void openVersion();
+    void copyLines(CopyTake take) const;
 
     ReportModel *m_model = nullptr;
     QWidget *m_client = nullptr;
