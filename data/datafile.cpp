@@ -342,6 +342,11 @@ QString describeOutcome(FileOutcome outcome)
     return QString();
 }
 
+QString decodeDataText(QByteArrayView bytes)
+{
+    return decodeCp932(bytes);
+}
+
 FileOutcome ReadDataBytes(QByteArrayView bytes, RecordTable &LoadLines)
 {
     if (const auto early = headerOutcome(bytes.first(std::min(bytes.size(), HeaderBytes))))

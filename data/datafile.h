@@ -26,6 +26,10 @@ FileOutcome ReadDataFile(const QString &FileName, RecordTable &LoadLines);
 // The same on a file's content already in memory.
 FileOutcome ReadDataBytes(QByteArrayView bytes, RecordTable &LoadLines);
 
+// Code page 932 bytes decoded on their own, as the reader decodes a file:
+// malformed sequences become U+FFFD, each byte below 0x80 its own character.
+QString decodeDataText(QByteArrayView bytes);
+
 struct FileLoadResult {
     QString fileName;
     FileOutcome outcome;

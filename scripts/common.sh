@@ -19,7 +19,9 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
+# build [--target T...]: configures $BUILD with CMAKE_OPTIONS and builds.
+CMAKE_OPTIONS=()
 build() {
-  cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake -S "$ROOT" -B "$BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${CMAKE_OPTIONS[@]}" >/dev/null
   cmake --build "$BUILD" -j"$(nproc)" "$@"
 }

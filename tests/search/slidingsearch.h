@@ -8,9 +8,9 @@
 
 #include <QStringView>
 
-namespace {
+#include <algorithm>
 
-QStringView trimBlanks(QStringView s)
+inline QStringView trimBlanks(QStringView s)
 {
     while (!s.isEmpty() && s.front() == u' ')
         s = s.sliced(1);
@@ -21,7 +21,7 @@ QStringView trimBlanks(QStringView s)
 
 // The sliding comparison, step by step: every record, every start position
 // j, k characters, trimmed, compared with the untrimmed key. Hits in table order.
-HitList slidingSearch(const RecordTable &table, QStringView P)
+inline HitList slidingSearch(const RecordTable &table, QStringView P)
 {
     HitList hits;
     if (trimBlanks(P).isEmpty())
@@ -40,4 +40,21 @@ HitList slidingSearch(const RecordTable &table, QStringView P)
     return hits;
 }
 
+// The list order spelled out on whole result lines.
+inline void sortAsList(const RecordTable &table, HitList &hits)
+{
+    std::stable_sort(hits.begin(), hits.end(), [&](std::uint32_t a, std::uint32_t b) {
+        const QString la = resultLine(table, a), lb = resultLine(table, b);
+        if (const int c = la.compare(lb, Qt::CaseInsensitive))
+            return c < 0;
+        return la.compare(lb, Qt::CaseSensitive) < 0;
+    });
+}
+
+// What the engine must give: the sliding comparison's hits in list order.
+inline HitList expectedHits(const RecordTable &table, QStringView key)
+{
+    HitList hits = slidingSearch(table, key);
+    sortAsList(table, hits);
+    return hits;
 }

@@ -13,26 +13,10 @@
 #include <algorithm>
 #include <random>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-
-// The list order spelled out on whole result lines.
-void sortAsList(const RecordTable &table, HitList &hits)
-{
-    std::stable_sort(hits.begin(), hits.end(), [&](std::uint32_t a, std::uint32_t b) {
-        const QString la = resultLine(table, a), lb = resultLine(table, b);
-        if (const int c = la.compare(lb, Qt::CaseInsensitive))
-            return c < 0;
-        return la.compare(lb, Qt::CaseSensitive) < 0;
-    });
-}
-
-HitList expectedHits(const RecordTable &table, QStringView key)
-{
-    HitList hits = slidingSearch(table, key);
-    sortAsList(table, hits);
-    return hits;
-}
 
 QString lines(const RecordTable &table, const HitList &hits)
 {
@@ -356,6 +340,28 @@ private Q_SLOTS:
         QVERIFY(!tab.blankKey);
         QCOMPARE(tab.status, QStringLiteral("検索終了  0件"));
         QVERIFY(!index.search(u"　").blankKey);
+    }
+
+    void longKeysAndTexts()
+    {
+        // A text of a million characters holding a 100,000-character key once,
+        // near its end, beside short records.
+        QString text;
+        for (int i = 0; i < 1'000'000; ++i)
+            text += QChar(u"千代田区町"[(i * 7 + i / 5) % 5]);
+        const QString key = text.mid(880'000, 100'000);
+        const RecordTable t = RecordTable::fromJoinedLines(
+            {u"100-0001千代田区"_s, u"100-0002"_s + text, u"100-0003"_s + key.left(99'999)});
+        SearchIndex index;
+        index.rebuild(t);
+
+        QCOMPARE(index.search(key).hits, HitList{2});
+        QCOMPARE(index.search(key.left(99'999)).hits, (HitList{2, 3}));
+        QVERIFY(index.search(key + u'x').notFound());
+        QVERIFY(index.search(QString(100'000, u'町')).notFound());
+        // Longer than any text.
+        QVERIFY(index.search(text + text.left(1)).notFound());
+        QCOMPARE(index.search(text).hits, HitList{2});
     }
 
     void emptyTables()

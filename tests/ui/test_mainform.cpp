@@ -460,6 +460,32 @@ private Q_SLOTS:
         QCOMPARE(lines(w) == hokkaido, after == before);
     }
 
+    void hugeClipboardAndKey()
+    {
+        MainForm &w = window();
+        App().settings.IncSerFlag = 1;
+        // 50 MB of clipboard text: a short first line, then 25 million characters.
+        QString clip = QStringLiteral("北海道\r\n");
+        clip += QString(25'000'000, u'町');
+        QGuiApplication::clipboard()->setText(clip);
+        w.EditPaste();
+        QCOMPARE(w.Source->text(), QStringLiteral("北海道"));
+        QCOMPARE(lines(w), QStringList{QStringLiteral("060-0000\t北海道札幌市中央区")});
+
+        // No CR at all: the box takes what it holds, Qt's 32767 characters.
+        clip.remove(0, 5);
+        QGuiApplication::clipboard()->setText(clip);
+        clip.clear();
+        w.EditPaste();
+        QCOMPARE(w.Source->text(), QString(w.Source->maxLength(), u'町'));
+        QCOMPARE(lines(w), QStringList{QStringLiteral("見つかりませんでした")});
+
+        // A key of 100,000 characters passed to the search directly.
+        w.Search(QString(100'000, u'北'));
+        QCOMPARE(lines(w), QStringList{QStringLiteral("見つかりませんでした")});
+        QCOMPARE(w.SearchInfo->text(), QStringLiteral("検索終了  0件"));
+    }
+
     void copyCommands_data()
     {
         QTest::addColumn<QString>("key");        // null: no search (empty list)
