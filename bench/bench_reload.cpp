@@ -91,6 +91,61 @@ void BM_DecodeOnly(benchmark::State &state)
 }
 BENCHMARK(BM_DecodeOnly)->Unit(benchmark::kMillisecond);
 
+// The Japan set with a 64 GB file of something else listed first (sparse, so
+// it costs no disk): the header check must make it cost nothing.
+void BM_FileReloadWithHugeStranger(benchmark::State &state)
+{
+    const QString huge = QDir::temp().filePath(QStringLiteral("pellarin-bench-huge.zip"));
+    {
+        QFile f(huge);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write("PK\x03\x04") != 4 ||
+            !f.resize(qint64(64) << 30)) {
+            state.SkipWithError("cannot make the sparse file");
+            return;
+        }
+    }
+    QStringList files = sampleFiles();
+    files.insert(1, huge);
+    RecordTable table;
+    for (auto _ : state) {
+        auto results = FileReload(table, files, files.size() - 1);
+        benchmark::DoNotOptimize(results.data());
+    }
+    QFile::remove(huge);
+    if (table.DataCount() != 120663)
+        state.SkipWithError("the Japan set did not load completely");
+    state.counters["pool_chars"] = double(table.poolSize());
+}
+BENCHMARK(BM_FileReloadWithHugeStranger)->Unit(benchmark::kMillisecond);
+
+// One data file whose only record line is 100 million characters long.
+void BM_ReadOneLongLine(benchmark::State &state)
+{
+    const QString file = QDir::temp().filePath(QStringLiteral("pellarin-bench-long.qnr"));
+    constexpr qsizetype Long = 100'000'000;
+    {
+        QByteArray bytes("QUENTAR@V2\r\n\\S\r\nLLLLLLLL");
+        bytes.reserve(bytes.size() + 2 * Long);
+        for (qsizetype i = 0; i < Long; ++i)
+            bytes += "\x82\xa0";
+        QFile f(file);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size()) {
+            state.SkipWithError("cannot write the file");
+            return;
+        }
+    }
+    RecordTable table;
+    for (auto _ : state) {
+        table.clear();
+        benchmark::DoNotOptimize(ReadDataFile(file, table));
+    }
+    state.SetBytesProcessed(state.iterations() * QFileInfo(file).size());
+    QFile::remove(file);
+    if (table.DataCount() != 1 || table.DataTexts(1).size() != 1 + Long)
+        state.SkipWithError("the long line did not load");
+}
+BENCHMARK(BM_ReadOneLongLine)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 }  // namespace
 
 BENCHMARK_MAIN();

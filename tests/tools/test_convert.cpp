@@ -1,6 +1,7 @@
 // pellarin-convert from the outside: the files it writes, its messages and exit codes.
 
 #include "data/datafile.h"
+#include "search/searchengine.h"
 #include "fixtures.h"
 
 #include <QDir>
@@ -212,6 +213,21 @@ private Q_SLOTS:
         const QStringList loaded = loadedRecords(files);
         QCOMPARE(loaded, joined);
         QCOMPARE(QString::number(loaded.size()) + QStringLiteral(" records"), summary.section(QStringLiteral(", "), 1, 1));
+
+        // And the window's search finds them.
+        RecordTable table;
+        FileReload(table, QStringList{QString()} + files, files.size());
+        SearchIndex index;
+        index.rebuild(table);
+        QStringList found;
+        for (std::uint32_t r : index.search(u"千代田").hits)
+            found += resultLine(table, r);
+        QStringList want;
+        for (const QString &record : expected[1].second)
+            if (record.contains(u"千代田"))
+                want += record.left(8) + u'\t' + expected[1].first + record.mid(8);
+        want.sort();
+        QCOMPARE(found, want);
     }
 
     // A note that no row closes: the rows joined so far are one record.
