@@ -581,6 +581,8 @@ private Q_SLOTS:
             huge += "Junk" + QByteArray::number(i) + "=" + QByteArray(40, 'x') + "\n";
         QTest::newRow("huge")
             << "[DataFile]\n" + huge + "MaxDataFile=2\nFile2=/b\n[WindowStile]\nWindowX=7\n" << 7 << 1400 << 2 << "";
+        QTest::newRow("huge count, no files")
+            << QByteArray("[DataFile]\nMaxDataFile=32767\n") << 2000 << 1400 << 32767 << "";
         QTest::newRow("huge count")
             << QByteArray("[DataFile]\nMaxDataFile=32767\nFile32767=/last\n") << 2000 << 1400 << 32767 << "";
     }
