@@ -43,7 +43,9 @@ bool same(const Loaded &a, const Loaded &b)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    static QTemporaryDir home;
+    // In memory where the system offers it: every write is synced.
+    static QTemporaryDir home((QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath()) +
+                              QStringLiteral("/pellarin-fuzz-XXXXXX"));
     static const bool ready = [] {
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
         return home.isValid() && QDir(home.path()).mkpath(QStringLiteral("Pellarin"));
