@@ -48,7 +48,6 @@
 
 namespace {
 
-constexpr QStringView HeaderLine = u"QUENTAR@V2";
 constexpr char16_t SectionMarker = u'\\';
 constexpr char16_t CommentMarker = u';';
 constexpr char16_t Blank = u' ';
@@ -191,19 +190,20 @@ QStringView trimmed(QStringView line)
     return line.sliced(b, e - b);
 }
 
-// Follows one file line by line: header, preamble, section line, body.
+// Follows one file line by line: header, preamble, section line, body. The
+// header line has been checked on the bytes already.
 class SectionReader
 {
 public:
     explicit SectionReader(RecordTable &table) : m_table(table) {}
 
-    // Takes the next line; false once the file is rejected.
+    // Takes the next line; always goes on to the end of the file.
     bool take(QStringView line)
     {
         switch (m_stage) {
         case Stage::Header:
-            m_stage = line == HeaderLine ? Stage::Preamble : Stage::Rejected;
-            return m_stage != Stage::Rejected;
+            m_stage = Stage::Preamble;
+            break;
         case Stage::Preamble:
             if (trimmed(line).startsWith(SectionMarker)) {
                 // Without its first character only: blanks before the
@@ -211,32 +211,18 @@ public:
                 m_section = line.sliced(1).toString();
                 m_stage = Stage::Body;
             }
-            return true;
+            break;
         case Stage::Body:
             takeRecord(trimmed(line));
-            return true;
-        case Stage::Rejected:
             break;
         }
-        return false;
+        return true;
     }
 
-    FileOutcome outcome() const
-    {
-        switch (m_stage) {
-        case Stage::Rejected:
-            return FileOutcome::WrongHeader;
-        case Stage::Body:
-            return FileOutcome::Read;
-        case Stage::Header:
-        case Stage::Preamble:
-            break;
-        }
-        return FileOutcome::NoSectionLine;
-    }
+    FileOutcome outcome() const { return m_stage == Stage::Body ? FileOutcome::Read : FileOutcome::NoSectionLine; }
 
 private:
-    enum class Stage { Header, Preamble, Body, Rejected };
+    enum class Stage { Header, Preamble, Body };
 
     void takeRecord(QStringView line)
     {
@@ -302,7 +288,7 @@ struct OpenedFile
             outcome = FileOutcome::NotRegular;
             return;
         }
-        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
             ::close(fd);
             outcome = FileOutcome::CannotRead;
             return;
@@ -376,9 +362,9 @@ FileOutcome ReadDataFile(const QString &FileName, RecordTable &LoadLines)
     OpenedFile file(FileName);
     if (file.outcome != FileOutcome::Read)
         return file.outcome;
-    QByteArray bytes = file.head;
-    bytes += file.file.readAll();
-    if (file.file.error() != QFileDevice::NoError)
+    // From the start again: one read straight into the buffer.
+    const QByteArray bytes = file.file.seek(0) ? file.file.readAll() : QByteArray();
+    if (file.file.error() != QFileDevice::NoError || !bytes.startsWith(file.head))
         return FileOutcome::CannotRead;
     return ReadDataBytes(bytes, LoadLines);
 }
